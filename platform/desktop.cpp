@@ -121,6 +121,7 @@ float Desktop::ScreenHeightTwips() {
 }
 
 void Desktop::setScreenMousePointer(int code) {
+    if (code == screenPointer_) return;  // the timer sets it ten times a second
     screenPointer_ = code;
     backend_.setApplicationPointer(code);
 }

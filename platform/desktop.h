@@ -52,6 +52,8 @@ class Desktop {
                                                  wakeMask);
     }
 
+    std::uint64_t GetTickCount64() { return backend_.tickCountMs(); }
+
     // Dispatches every pending event.
     void DoEvents() { backend_.pumpEvents(); }
 

@@ -1,8 +1,15 @@
 #include "platform/kernel.h"
 
+#include <chrono>
 #include <vector>
 
 namespace platform {
+
+std::uint64_t WaitPrimitives::tickCountMs() {
+    using namespace std::chrono;
+    return static_cast<std::uint64_t>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
 
 HANDLE Kernel::CreateWaitableTimerA(const void* /*securityAttributes*/, BOOL /*manualReset*/,
                                     const char* name) {

@@ -42,6 +42,8 @@ class WaitPrimitives {
                                              std::uint32_t wakeMask) = 0;
     // Dispatches every event that is pending now, then returns.
     virtual void pumpEvents() = 0;
+    // Milliseconds on a clock that only moves forward (the simulated desktop's is virtual).
+    virtual std::uint64_t tickCountMs();
 };
 
 }  // namespace platform

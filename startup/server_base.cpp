@@ -1,0 +1,7 @@
+#include "startup/server_base.h"
+
+namespace varnok {
+
+std::string ServerBase;
+
+}  // namespace varnok
