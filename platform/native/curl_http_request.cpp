@@ -17,8 +17,9 @@ using std::chrono::milliseconds;
 // when libcurl has no timer of its own pending.
 constexpr milliseconds kMaxPollWait{1000};
 
-// libcurl treats a zero connect time-out as its built-in default; "no limit" needs a value.
-constexpr long kNoConnectLimitMs = LONG_MAX / 2;
+// libcurl treats a zero connect time-out as its built-in default of five minutes, so "no
+// limit" is spelled as the longest value that stays clear of overflow anywhere (about 24 days).
+constexpr long kNoConnectLimitMs = INT_MAX;
 
 CURLcode initialiseCurlOnce() {
     static std::once_flag once;
@@ -28,8 +29,9 @@ CURLcode initialiseCurlOnce() {
 }
 
 std::string lowercase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) {
+        return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    });
     return text;
 }
 
@@ -58,13 +60,14 @@ std::optional<ParsedUrl> parseUrl(const std::string& url) {
         return std::nullopt;
     }
     auto part = [&](CURLUPart which) -> std::optional<std::string> {
-        char* text = nullptr;
-        if (curl_url_get(handle.get(), which, &text, 0) != CURLUE_OK || text == nullptr) {
-            return std::nullopt;
-        }
-        std::string copy(text);
-        curl_free(text);
-        return copy;
+        struct TextDeleter {
+            void operator()(char* text) const { curl_free(text); }
+        };
+        char* raw = nullptr;
+        const CURLUcode code = curl_url_get(handle.get(), which, &raw, 0);
+        const std::unique_ptr<char, TextDeleter> text(raw);
+        if (code != CURLUE_OK || !text) return std::nullopt;
+        return std::string(text.get());
     };
     auto scheme = part(CURLUPART_SCHEME);
     auto host = part(CURLUPART_HOST);
@@ -74,8 +77,8 @@ std::optional<ParsedUrl> parseUrl(const std::string& url) {
 
 void check(CURLcode code, const char* option) {
     if (code != CURLE_OK) {
-        throw RuntimeError(err::kAutomationError, std::string("libcurl rejected ") + option +
-                                                      ": " + curl_easy_strerror(code));
+        throw RuntimeError(err::kAutomationError, std::string("libcurl rejected ") + option + ": " +
+                                                      curl_easy_strerror(code));
     }
 }
 
@@ -97,7 +100,9 @@ CurlHttpRequest::CurlHttpRequest() {
     }
 }
 
-CurlHttpRequest::~CurlHttpRequest() { detach(); }
+CurlHttpRequest::~CurlHttpRequest() {
+    detach();
+}
 
 void CurlHttpRequest::requireNotInFlight(const char* call) const {
     if (state_ == State::kInFlight) {
@@ -153,7 +158,8 @@ void CurlHttpRequest::send() {
         case State::kFailed:
             throw RuntimeError(err::kInvalidProcedureCall,
                                "send called twice; call Open to start another request");
-        case State::kOpened: break;
+        case State::kOpened:
+            break;
     }
 
     body_.clear();
@@ -190,20 +196,27 @@ bool CurlHttpRequest::waitForResponse() {
         case State::kClosed:
         case State::kOpened:
             throw RuntimeError(err::kInvalidProcedureCall, "waitForResponse called before send");
-        case State::kInFlight: runToEnd(); return true;
-        case State::kCompleted: return true;
-        case State::kFailed: throw RuntimeError(err::kHttpFailure, failure_);
+        case State::kInFlight:
+            runToEnd();
+            return true;
+        case State::kCompleted:
+            return true;
+        case State::kFailed:
+            throw RuntimeError(err::kHttpFailure, failure_);
     }
     return true;
 }
 
 std::vector<std::uint8_t> CurlHttpRequest::responseBody() {
     switch (state_) {
-        case State::kCompleted: return body_;
-        case State::kFailed: throw RuntimeError(err::kHttpFailure, failure_);
+        case State::kCompleted:
+            return body_;
+        case State::kFailed:
+            throw RuntimeError(err::kHttpFailure, failure_);
         case State::kClosed:
         case State::kOpened:
-        case State::kInFlight: break;
+        case State::kInFlight:
+            break;
     }
     throw RuntimeError(err::kInvalidProcedureCall,
                        "responseBody called before the request completed");

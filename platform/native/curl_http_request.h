@@ -38,7 +38,7 @@
 namespace platform::native {
 
 class CurlHttpRequest final : public platform::HttpRequest {
-public:
+  public:
     // Raises RuntimeError(err::kCannotCreateObject) if libcurl cannot be initialised.
     CurlHttpRequest();
     ~CurlHttpRequest() override;
@@ -53,7 +53,7 @@ public:
     // A maxBytes of 0 sets no size limit; an empty stopWhenFound sets no marker.
     void limitResponse(std::size_t maxBytes, const std::string& stopWhenFound) override;
 
-private:
+  private:
     using Clock = std::chrono::steady_clock;
 
     enum class State { kClosed, kOpened, kInFlight, kCompleted, kFailed };
