@@ -1,5 +1,6 @@
 #include "platform/desktop.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/forms/form.h"
@@ -106,6 +107,11 @@ BOOL Desktop::SystemParametersInfoA(UINT action, UINT uiParam, void* /*pvParam*/
     dragFullWindows_ = uiParam != 0;
     backend_.setDragFullWindows(dragFullWindows_);
     return TRUE;
+}
+
+void Desktop::End(int exitCode) {
+    backend_.endProgram(exitCode);
+    std::abort();  // an implementation that came back would break the promise above
 }
 
 std::string Desktop::EXEName() {

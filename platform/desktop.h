@@ -73,7 +73,7 @@ class Desktop {
     // Application and screen.
     const std::string& Title() const { return title_; }
     std::string EXEName();  // the executable's file name without its extension
-    [[noreturn]] void End(int exitCode = 0) { backend_.endProgram(exitCode); }
+    [[noreturn]] void End(int exitCode = 0);
     float ScreenWidthTwips();
     float ScreenHeightTwips();
     float TwipsPerPixelX() { return static_cast<float>(backend_.twipsPerPixel()); }

@@ -16,7 +16,7 @@ std::string TimeText(float secondsSinceMidnight, char decimalSeparator) {
     // digits, as "7.8125E-03".
     if (const auto e = text.find('e'); e != std::string::npos) {
         const int exponent = std::atoi(text.c_str() + e + 1);
-        char tail[8];
+        char tail[16];
         std::snprintf(tail, sizeof tail, "E%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
         text = text.substr(0, e) + tail;
     }

@@ -29,11 +29,11 @@ class BrowserPeer : public ControlPeer {
 
 // A new-window request of a page, as the legacy event hands it over.
 struct NewWindowRequest {
-    std::string url;
+    std::string url{};
     std::int32_t flags = 0;
-    std::string targetFrameName;
-    std::string postData;  // empty when the request carries none
-    std::string headers;
+    std::string targetFrameName{};
+    std::string postData{};  // empty when the request carries none
+    std::string headers{};
 };
 
 // What becomes of a new-window request.
