@@ -278,9 +278,10 @@ std::optional<CurlHttpRequest::Deadline> CurlHttpRequest::phaseDeadline() const 
     }
     if (receiveMs_ <= 0) return std::nullopt;
     if (!lastDataAt_) {
-        const int window = receiveMs_ + sendMs_;
-        return Deadline{*connectedAt_ + milliseconds(window),
-                        "no reply within " + std::to_string(window) + " ms of connecting"};
+        // The request goes out the moment the connection stands (a GET without a body is sent
+        // in one write), so the wait for the reply's first byte is the receive time-out's.
+        return Deadline{*connectedAt_ + milliseconds(receiveMs_),
+                        "no reply within " + std::to_string(receiveMs_) + " ms of sending"};
     }
     return Deadline{*lastDataAt_ + milliseconds(receiveMs_),
                     "no data received for " + std::to_string(receiveMs_) + " ms"};

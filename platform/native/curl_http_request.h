@@ -9,10 +9,10 @@
 // Time-outs, as set with setTimeouts (milliseconds; zero or negative means no limit):
 //   resolve  - from send until the host name is resolved;
 //   connect  - from the first connection attempt until a connection is established;
-//   send     - the request goes out in the window before the first byte of the reply arrives
-//              (a GET request is a few hundred bytes), so it widens that window: the first
-//              byte of the reply must arrive within send + receive after connecting;
-//   receive  - after the first byte, the longest gap between two pieces of the reply;
+//   send     - a GET request is a few hundred bytes and goes out in one write as soon as the
+//              connection stands; it counts only towards the overall cap;
+//   receive  - the first byte of the reply must arrive within it after sending, and after
+//              that it is the longest gap between two pieces of the reply;
 //   overall  - when all four are limited, the whole exchange is capped at their sum, so a
 //              server that trickles its reply slowly enough to satisfy `receive` still cannot
 //              hold the caller longer than that.
