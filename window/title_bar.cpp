@@ -16,17 +16,12 @@ void GameBox::标题栏框_MouseDown(int /*Button*/, int /*Shift*/, float /*X*/,
     desktop().SendMessageA(hWnd(), platform::WM_NCLBUTTONDOWN, platform::HTCAPTION, 0);
 }
 
+// The same steps as the maximize and restore images; a minimized window stays as it is.
 void GameBox::标题栏框_DblClick() {
     if (windowState() == WindowState::Normal) {
-        setWindowState(WindowState::Maximized);
-        恢复按钮.setVisible(true);
-        最大化按钮.setVisible(false);
-        调整大小();
+        最大化按钮_Click();
     } else if (windowState() == WindowState::Maximized) {
-        setWindowState(WindowState::Normal);
-        恢复按钮.setVisible(false);
-        最大化按钮.setVisible(true);
-        调整大小();
+        恢复按钮_Click();
     }
 }
 
