@@ -16,8 +16,14 @@ using UINT = std::uint32_t;
 using DWORD = std::uint32_t;
 using BOOL = std::int32_t;
 
+// A C toolkit header included first may have made TRUE and FALSE macros of the same values;
+// those then stand.
+#ifndef TRUE
 constexpr BOOL TRUE = 1;
+#endif
+#ifndef FALSE
 constexpr BOOL FALSE = 0;
+#endif
 
 struct POINT {
     std::int32_t x = 0;
