@@ -37,6 +37,11 @@ gboolean ClientArea::onDraw(GtkWidget* widget, cairo_t* cr, gpointer self) {
 void ClientArea::paint(cairo_t* cr) {
     const forms::Rgb c = control_.BackColor();
     cairo_save(cr);
+    // The clip the toolkit hands over can reach past the surface (after the surface has been
+    // moved); the surface paints its own area only.
+    cairo_rectangle(cr, 0, 0, gtk_widget_get_allocated_width(layout_.get()),
+                    gtk_widget_get_allocated_height(layout_.get()));
+    cairo_clip(cr);
     cairo_set_source_rgb(cr, c.r / 255.0, c.g / 255.0, c.b / 255.0);
     cairo_paint(cr);
     if (picture_) {

@@ -110,13 +110,16 @@ class FormPeer : public forms::ControlPeer, public GtkWidgetHolder {
         GtkWindow* window = GTK_WINDOW(window_.get());
         const int width = std::max(1, r.right - r.left);
         const int height = std::max(1, r.bottom - r.top);
-        gtk_window_move(window, r.left, r.top);
-        gtk_window_resize(window, width, height);
-        // On screen, GTK holds a new size back until the window manager has answered its last
-        // request, and requests made in quick succession can then be lost; the window itself
-        // is told at once as well.
-        if (GdkWindow* onScreen = gtk_widget_get_window(window_.get()))
+        if (GdkWindow* onScreen = gtk_widget_get_window(window_.get())) {
+            // Once the window exists it is moved like a window manager moves it, and GTK
+            // follows the configure events. Its own resizing waits for the window manager to
+            // answer each request and holds painting back meanwhile; requests made in quick
+            // succession can then be lost and leave the window unpainted.
             gdk_window_move_resize(onScreen, r.left, r.top, width, height);
+        } else {
+            gtk_window_move(window, r.left, r.top);
+            gtk_window_resize(window, width, height);
+        }
         requested_ = r;
         requestedAt_ = Clock::now();
     }

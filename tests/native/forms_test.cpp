@@ -203,6 +203,37 @@ TEST_F(ShownForm, FirstChildLiesOnTopAndColoursArePainted) {
     }
 }
 
+// A strip with controls of its own, moved up against the bar above it after it was made (as a
+// layout pass does): the strip paints its own area and not the bar's.
+TEST_F(ShownForm, MovedSurfacePaintsOnlyItsOwnArea) {
+    Control& strip = add(*form_, ControlKind::PictureBox, 0, 840, 9000, 420);
+    strip.setScaleModeOfChildren(ScaleMode::Pixels);
+    strip.setBackColor(Rgb{128, 128, 128});
+    add(strip, ControlKind::Label, 24, 6, 89, 16).setCaption("Address");
+    add(strip, ControlKind::TextBox, 112, 4, 300, 20);
+    add(strip, ControlKind::CommandButton, 420, 3, 65, 20).setCaption("Go");
+    Control& bar = add(*form_, ControlKind::PictureBox, 0, 0, 9000, 645);
+    bar.setBackColor(Rgb{66, 68, 73});
+    form_->Load();
+    bar.setHeight(390);
+    strip.setTop(390);
+    strip.setHeight(390);
+    show();
+
+    EXPECT_TRUE(pumpUntil(
+        [&] {
+            return pixelAt(window(), 300, 10) == (Rgb{66, 68, 73});
+        },
+        1500ms))
+        << "the bar above the strip";
+    EXPECT_TRUE(pumpUntil(
+        [&] {
+            return pixelAt(window(), 560, 30) == (Rgb{128, 128, 128});
+        },
+        1500ms))
+        << "the strip itself";
+}
+
 // What each control saw of the mouse.
 struct MouseLog {
     std::vector<std::string> events;

@@ -162,15 +162,19 @@ platform::RECT frameOf(GtkWidget* toplevel) {
 }
 
 GdkRectangle placeInToplevel(GtkWidget* widget) {
+    // Summed up from each window's place in its parent, so that it does not depend on when
+    // the toolkit learnt where the toplevel itself is.
     GdkWindow* own = gtk_widget_get_window(widget);
-    GdkWindow* top = gtk_widget_get_window(gtk_widget_get_toplevel(widget));
-    gint x = 0;
-    gint y = 0;
-    gint topX = 0;
-    gint topY = 0;
-    gdk_window_get_origin(own, &x, &y);
-    gdk_window_get_origin(top, &topX, &topY);
-    return GdkRectangle{x - topX, y - topY, gdk_window_get_width(own), gdk_window_get_height(own)};
+    GdkRectangle place{0, 0, gdk_window_get_width(own), gdk_window_get_height(own)};
+    for (GdkWindow* w = own; w != nullptr && gdk_window_get_window_type(w) == GDK_WINDOW_CHILD;
+         w = gdk_window_get_parent(w)) {
+        gint x = 0;
+        gint y = 0;
+        gdk_window_get_position(w, &x, &y);
+        place.x += x;
+        place.y += y;
+    }
+    return place;
 }
 
 }  // namespace native_test

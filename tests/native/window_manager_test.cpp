@@ -103,9 +103,13 @@ TEST_F(UnderWindowManager, SizeLoopKeepsWithinTheTrackSize) {
     showForm(platform::HTBOTTOMRIGHT);
     procedureBefore = reinterpret_cast<platform::WNDPROC>(desktop_->SetWindowLongA(
         form_->hWnd(), platform::GWL_WNDPROC, reinterpret_cast<std::intptr_t>(&limitTrackSize)));
+    // Sized by the program first: the loop starts from the window as it is now.
+    form_->setWidth(500 * kTwips);
+    form_->setHeight(380 * kTwips);
     const RECT before = form_->windowRect();
-    drag(597, 397, 300, 300);
-    const RECT sized{before.left, before.top, before.left + 700, before.top + 450};
+    ASSERT_TRUE(pumpUntil([&] { return frameOf(window()) == before; }));
+    drag(497, 377, 100, 100);
+    const RECT sized{before.left, before.top, before.left + 600, before.top + 450};
     EXPECT_EQ(describe(form_->windowRect()), describe(sized));
     EXPECT_EQ(describe(frameOf(window())), describe(sized));
 }
