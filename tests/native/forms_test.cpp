@@ -234,6 +234,62 @@ TEST_F(ShownForm, MovedSurfacePaintsOnlyItsOwnArea) {
         << "the strip itself";
 }
 
+TEST_F(ShownForm, FittedLabelTakesItsCaptionsSizeInTheDefaultFont) {
+    Control& bar = add(*form_, ControlKind::PictureBox, 0, 0, 9000, 600);
+    bar.setScaleModeOfChildren(ScaleMode::Pixels);
+    Control& title = add(bar, ControlKind::Label, 40, 7, 96, 12);
+    title.setAutoSize(true);
+    title.setCaption("客服中心");
+    Control& twipsLabel = add(*form_, ControlKind::Label, 0, 900, 3000, 300);
+    twipsLabel.setAutoSize(true);
+    twipsLabel.setCaption("充值");
+    show();
+    // About 12 pixels a character: each Chinese character is as wide as the font is high.
+    EXPECT_NEAR(title.Width(), 48, 2) << "in the title bar's pixels";
+    EXPECT_NEAR(title.Height(), 15, 3);
+    EXPECT_NEAR(twipsLabel.Width(), 24 * kTwips, 2 * kTwips) << "in the form's twips";
+    EXPECT_EQ(gtk_widget_get_allocated_width(widgetOf(title)), static_cast<int>(title.Width()))
+        << "the label stands at the size it reports";
+}
+
+TEST_F(ShownForm, ApplicationPointerCoversEveryWindowAndGivesThemBack) {
+    Control& button = add(*form_, ControlKind::PictureBox, 300, 300, 600, 300);
+    button.setMousePointer(
+        platform::forms::pointer::kCustom,
+        platform::forms::LoadPicture(std::string(VARNOK_SOURCE_DIR) + "/window/images/hand.cur"));
+    Control& text = add(*form_, ControlKind::TextBox, 300, 900, 1500, 300);
+    show();
+    ASSERT_TRUE(pumpUntil([&] { return gtk_widget_get_mapped(widgetOf(text)); }));
+
+    // Every GDK window of the form with the shape it shows now.
+    auto shapes = [&] {
+        std::vector<std::pair<GdkWindow*, GdkCursor*>> all;
+        std::vector<GdkWindow*> pending{gtk_widget_get_window(window())};
+        while (!pending.empty()) {
+            GdkWindow* w = pending.back();
+            pending.pop_back();
+            all.emplace_back(w, gdk_window_get_cursor(w));
+            for (GList* c = gdk_window_peek_children(w); c != nullptr; c = c->next)
+                pending.push_back(static_cast<GdkWindow*>(c->data));
+        }
+        return all;
+    };
+    const auto own = shapes();
+    const GdkWindow* buttonWindow = gtk_layout_get_bin_window(GTK_LAYOUT(widgetOf(button)));
+    GdkCursor* hand = gdk_window_get_cursor(const_cast<GdkWindow*>(buttonWindow));
+    EXPECT_NE(hand, nullptr) << "the custom pointer from the cursor file";
+
+    desktop_->setScreenMousePointer(platform::forms::pointer::kSizeNS);
+    const auto covered = shapes();
+    ASSERT_FALSE(covered.empty());
+    GdkCursor* sizing = covered.front().second;
+    ASSERT_NE(sizing, nullptr);
+    for (const auto& [w, cursor] : covered) EXPECT_EQ(cursor, sizing);
+
+    desktop_->setScreenMousePointer(platform::forms::pointer::kDefault);
+    EXPECT_EQ(shapes(), own) << "each window has its own shape back";
+}
+
 // What each control saw of the mouse.
 struct MouseLog {
     std::vector<std::string> events;

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "native_test_support.h"
+#include "platform/forms/form.h"
 #include "platform/native/timerfd_timer.h"
 
 namespace {
@@ -148,6 +149,29 @@ TEST_F(NativeWait, TimesOutWhenNothingHappens) {
     }
     EXPECT_EQ(result, platform::WAIT_TIMEOUT);
     d.CloseHandle(timer);
+}
+
+TEST_F(NativeWait, TimerControlTicksWhileItsFormIsLoaded) {
+    platform::forms::Form form(desktop(), "Ticking");
+    platform::forms::Timer timer(form, "Timer1");
+    timer.setInterval(20);
+    int ticks = 0;
+    timer.OnTimer = [&] { ++ticks; };
+    native_test::pumpFor(100ms);
+    EXPECT_EQ(ticks, 0) << "not before the form is loaded";
+
+    form.Load();
+    EXPECT_TRUE(native_test::pumpUntil([&] { return ticks >= 3; }));
+    timer.setInterval(0);
+    const int stopped = ticks;
+    native_test::pumpFor(100ms);
+    EXPECT_EQ(ticks, stopped) << "an interval of 0 stops it";
+    timer.setInterval(20);
+    EXPECT_TRUE(native_test::pumpUntil([&] { return ticks > stopped; }));
+    form.Unload();
+    const int unloaded = ticks;
+    native_test::pumpFor(100ms);
+    EXPECT_EQ(ticks, unloaded) << "unloading the form stops it";
 }
 
 // The program's pause: wait for the timer, dispatching whatever comes meanwhile.
