@@ -25,10 +25,17 @@ namespace platform::native {
 
 namespace {
 
-// The whole page's markup, read from the document of the focused element.
-constexpr const char* kActiveDocumentMarkup =
-    "document.activeElement ? document.activeElement.ownerDocument.documentElement.outerHTML "
-    ": null";
+// The whole page's markup, read from the document of the focused element. It is written the
+// way the program's pages expect markup to read: an attribute value that needs no quotes (a
+// plain token such as end_game) stands without them, as in id=end_game, where WebKit's own
+// serializer would always write id="end_game".
+constexpr const char* kActiveDocumentMarkup = R"js(
+(function () {
+  var element = document.activeElement;
+  if (!element) return null;
+  var markup = element.ownerDocument.documentElement.outerHTML;
+  return markup.replace(/ ([^\s"'>\/=]+)="([^\s"'=<>`]+)"/g, ' $1=$2');
+})())js";
 
 std::string orEmpty(const char* text) {
     return text != nullptr ? std::string(text) : std::string();

@@ -247,8 +247,16 @@ TEST_F(WebKitBrowserTest, DeclaredFunctionReplacesThePagesOwn) {
     const std::optional<std::string> markup = peer().activeDocumentMarkup();
     ASSERT_TRUE(markup.has_value());
     EXPECT_NE(markup->find("marker-5e1d"), std::string::npos);
-    EXPECT_NE(markup->find("data-answer=\"undefined\""), std::string::npos);
+    EXPECT_NE(markup->find("data-answer=undefined"), std::string::npos);
     EXPECT_EQ(markup->rfind("<html", 0), 0u);
+}
+
+TEST_F(WebKitBrowserTest, MarkupWritesPlainAttributeValuesWithoutQuotes) {
+    server_.setReply("/end", page("<div id=\"end_game\" title=\"game over\">Over</div>"));
+    load("end");
+    const std::optional<std::string> markup = peer().activeDocumentMarkup();
+    ASSERT_TRUE(markup.has_value());
+    EXPECT_NE(markup->find("<div id=end_game title=\"game over\">"), std::string::npos) << *markup;
 }
 
 TEST_F(WebKitBrowserTest, ScriptRunsUnlessItFails) {
