@@ -15,7 +15,7 @@ namespace platform::native {
 class NativeBackend;
 
 class GtkWidgetHolder {
-public:
+  public:
     virtual ~GtkWidgetHolder() = default;
     // The widget that stands for the control inside its parent's container.
     virtual GtkWidget* widget() = 0;
@@ -26,6 +26,12 @@ public:
 // Puts `widget` into the container of `control`'s parent (on first use) and moves and sizes it to
 // the control's place in whole pixels; shows or hides it with the control's visibility.
 void placeWidget(forms::Control& control, GtkWidget* widget);
+
+// Keeps `widget` (a windowed widget) from drawing where controls above it, or above any of its
+// containers, cover its window. Needed for widgets that paint from GL textures: in a window
+// that paints through GL, such content goes straight into the window's frame and the controls
+// painted over it later in the same pass are lost there, whatever their stacking.
+void paintUncoveredAreaOnly(GtkWidget* widget);
 
 // The top-level window of the form `control` belongs to, once loaded.
 GtkWindow* toplevelWindowOf(forms::Control& control);

@@ -119,6 +119,9 @@ WebKitBrowserPeer::WebKitBrowserPeer(forms::WebBrowser& control)
     g_signal_connect(view, "load-failed-with-tls-errors", G_CALLBACK(&onTlsErrors), this);
     g_signal_connect(view, "print", G_CALLBACK(&onPrint), this);
     g_signal_connect(content_.get(), kFrameReportSignal, G_CALLBACK(&onFrameReport), this);
+    // The view paints its page from a GL texture: it must not reach under the controls that
+    // cover it.
+    paintUncoveredAreaOnly(widget());
 
     placeWidget(control_, widget());
 }

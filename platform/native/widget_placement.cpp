@@ -80,7 +80,63 @@ void orderFocus(GtkLayout* container, std::vector<std::pair<forms::Control*, Gtk
     g_list_free(chain);
 }
 
+// The part of `window` that no window painted above it covers, in the window's coordinates:
+// its own area within its ancestors', less the shown windows stacked above it or above one of
+// its ancestors. Windows without output (the input windows of labels and buttons) cover nothing.
+cairo_region_t* uncoveredRegion(GdkWindow* window) {
+    const cairo_rectangle_int_t own{0, 0, gdk_window_get_width(window),
+                                    gdk_window_get_height(window)};
+    cairo_region_t* region = cairo_region_create_rectangle(&own);
+    int offsetX = 0;  // from `window` to the window being looked at
+    int offsetY = 0;
+    for (GdkWindow* w = window; w != nullptr && !cairo_region_is_empty(region);) {
+        GdkWindow* parent = gdk_window_get_parent(w);
+        if (parent == nullptr || gdk_window_get_window_type(w) != GDK_WINDOW_CHILD) break;
+        int x = 0;
+        int y = 0;
+        gdk_window_get_position(w, &x, &y);
+        offsetX -= x;
+        offsetY -= y;
+        const cairo_rectangle_int_t inParent{offsetX, offsetY, gdk_window_get_width(parent),
+                                             gdk_window_get_height(parent)};
+        cairo_region_intersect_rectangle(region, &inParent);
+        // The parent's children, topmost first, down to `w`.
+        for (GList* c = gdk_window_peek_children(parent); c != nullptr && c->data != w;
+             c = c->next) {
+            auto* sibling = static_cast<GdkWindow*>(c->data);
+            if (!gdk_window_is_visible(sibling) || gdk_window_is_input_only(sibling)) continue;
+            int sx = 0;
+            int sy = 0;
+            gdk_window_get_position(sibling, &sx, &sy);
+            const cairo_rectangle_int_t covered{offsetX + sx, offsetY + sy,
+                                                gdk_window_get_width(sibling),
+                                                gdk_window_get_height(sibling)};
+            cairo_region_subtract_rectangle(region, &covered);
+        }
+        w = parent;
+    }
+    return region;
+}
+
+// Runs before the widget's own drawing; the clip it sets holds for that drawing.
+gboolean clipToUncoveredArea(GtkWidget* widget, cairo_t* cr, gpointer /*unused*/) {
+    GdkWindow* window = gtk_widget_get_window(widget);
+    if (window == nullptr || !gtk_cairo_should_draw_window(cr, window)) return FALSE;
+    cairo_region_t* uncovered = uncoveredRegion(window);
+    const bool nothing = cairo_region_is_empty(uncovered);
+    if (!nothing) {
+        gdk_cairo_region(cr, uncovered);
+        cairo_clip(cr);
+    }
+    cairo_region_destroy(uncovered);
+    return nothing ? TRUE : FALSE;  // fully covered: the widget does not draw at all
+}
+
 }  // namespace
+
+void paintUncoveredAreaOnly(GtkWidget* widget) {
+    g_signal_connect(widget, "draw", G_CALLBACK(clipToUncoveredArea), nullptr);
+}
 
 void placeWidget(forms::Control& control, GtkWidget* widget) {
     GtkWidgetHolder* parentHolder = holderOf(control.Parent());
