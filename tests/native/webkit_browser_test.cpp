@@ -376,7 +376,7 @@ TEST_P(WebKitNewWindowTest, FollowsTheProgramsAnswer) {
             if (std::string_view(c.openerTarget) == "/open-script") {  // window.open() got null
                 const std::optional<std::string> markup = peer().activeDocumentMarkup();
                 ASSERT_TRUE(markup.has_value());
-                EXPECT_NE(markup->find("data-opened=\"null\""), std::string::npos);
+                EXPECT_NE(markup->find("data-opened=null"), std::string::npos);
             }
             EXPECT_EQ(visibleToplevelWindows(), windowsBefore);
             break;
