@@ -10,7 +10,7 @@
 namespace platform::native {
 
 class NativeDesktop {
-public:
+  public:
     // Initialises the toolkit; raises std::runtime_error when there is no display.
     NativeDesktop(int& argc, char**& argv, const std::string& applicationTitle);
     ~NativeDesktop();
@@ -21,7 +21,7 @@ public:
     // Dispatches events until the program ends; returns the exit code.
     int runMessageLoop();
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
