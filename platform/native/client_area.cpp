@@ -13,6 +13,19 @@ ClientArea::~ClientArea() {
     g_signal_handlers_disconnect_by_data(layout_.get(), this);
 }
 
+bool ClientArea::follow(forms::Property what) {
+    switch (what) {
+        case forms::Property::BackColor:
+            updateBackColor();
+            return true;
+        case forms::Property::Picture:
+            updatePicture();
+            return true;
+        default:
+            return false;
+    }
+}
+
 void ClientArea::updateBackColor() {
     gtk_widget_queue_draw(layout_.get());
 }

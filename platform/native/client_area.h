@@ -22,6 +22,8 @@ class ClientArea {
     // Reads the control's background colour or picture again.
     void updateBackColor();
     void updatePicture();
+    // Follows the background colour and the picture; false for every other setting.
+    bool follow(forms::Property what);
 
   private:
     static gboolean onDraw(GtkWidget* widget, cairo_t* cr, gpointer self);

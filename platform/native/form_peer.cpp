@@ -7,9 +7,9 @@
 
 #include "platform/native/client_area.h"
 #include "platform/native/control_peers.h"
+#include "platform/native/control_widget.h"
 #include "platform/native/gtk_peer.h"
 #include "platform/native/icon_files.h"
-#include "platform/native/mouse_input.h"
 #include "platform/native/native_backend.h"
 #include "platform/native/pointer_shapes.h"
 
@@ -34,8 +34,7 @@ class FormPeer : public forms::ControlPeer, public GtkWidgetHolder {
           backend_(backend),
           window_(holdWidget(gtk_window_new(GTK_WINDOW_TOPLEVEL))),
           area_(form),
-          mouse_(form, area_.widget(), MouseInput::Mode::Surface),
-          pointer_(form, area_.widget(), backend.applicationPointer()),
+          common_(form, area_.widget(), MouseInput::Mode::Surface, backend),
           state_(form.windowState()) {
         GtkWindow* window = GTK_WINDOW(window_.get());
         gtk_window_set_decorated(window, FALSE);
@@ -78,16 +77,10 @@ class FormPeer : public forms::ControlPeer, public GtkWidgetHolder {
             case forms::Property::Caption:
                 gtk_window_set_title(GTK_WINDOW(window_.get()), form_.Caption().c_str());
                 break;
-            case forms::Property::BackColor:
-                area_.updateBackColor();
-                break;
-            case forms::Property::Picture:
-                area_.updatePicture();
-                break;
-            case forms::Property::MousePointer:
-                pointer_.update();
-                break;
             default:
+                // The window has no container to be placed in; colour, picture and pointer
+                // are followed as for any control.
+                if (what != forms::Property::Visible && !area_.follow(what)) common_.follow(what);
                 break;
         }
     }
@@ -196,8 +189,7 @@ class FormPeer : public forms::ControlPeer, public GtkWidgetHolder {
     NativeBackend& backend_;
     WidgetHandle window_;
     ClientArea area_;
-    MouseInput mouse_;
-    ControlPointer pointer_;
+    ControlWidget common_;
     forms::WindowState state_;
     forms::WindowState stateBeforeMinimize_ = forms::WindowState::Normal;
     bool expectIconified_ = false;

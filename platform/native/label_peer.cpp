@@ -3,10 +3,9 @@
 #include <cstdio>
 
 #include "platform/native/control_peers.h"
+#include "platform/native/control_widget.h"
 #include "platform/native/gtk_peer.h"
-#include "platform/native/mouse_input.h"
 #include "platform/native/native_backend.h"
-#include "platform/native/pointer_shapes.h"
 
 namespace platform::native {
 
@@ -19,8 +18,7 @@ class LabelPeer : public forms::ControlPeer, public GtkWidgetHolder {
           box_(holdWidget(gtk_event_box_new())),
           label_(gtk_label_new(nullptr)),
           colour_(adoptObject(gtk_css_provider_new())),
-          mouse_(control, box_.get(), MouseInput::Mode::Surface),
-          pointer_(control, box_.get(), backend.applicationPointer()) {
+          common_(control, box_.get(), MouseInput::Mode::Surface, backend) {
         // An input-only event box: it takes the presses and paints nothing itself.
         gtk_event_box_set_visible_window(GTK_EVENT_BOX(box_.get()), FALSE);
         gtk_container_add(GTK_CONTAINER(box_.get()), label_);
@@ -33,7 +31,7 @@ class LabelPeer : public forms::ControlPeer, public GtkWidgetHolder {
         g_signal_connect(box_.get(), "draw", G_CALLBACK(onDraw), this);
         updateForeColor();
         updateCaption();
-        placeWidget(control_, box_.get());
+        common_.place();
     }
 
     ~LabelPeer() override { g_signal_handlers_disconnect_by_data(box_.get(), this); }
@@ -44,7 +42,7 @@ class LabelPeer : public forms::ControlPeer, public GtkWidgetHolder {
         switch (what) {
             case forms::Property::Geometry:
             case forms::Property::Visible:
-                if (!fitting_) placeWidget(control_, box_.get());
+                if (!fitting_) common_.place();
                 break;
             case forms::Property::Caption:
             case forms::Property::Text:
@@ -56,10 +54,8 @@ class LabelPeer : public forms::ControlPeer, public GtkWidgetHolder {
             case forms::Property::BackColor:
                 gtk_widget_queue_draw(box_.get());
                 break;
-            case forms::Property::MousePointer:
-                pointer_.update();
-                break;
             default:
+                common_.follow(what);
                 break;
         }
     }
@@ -100,15 +96,14 @@ class LabelPeer : public forms::ControlPeer, public GtkWidgetHolder {
         control_.setWidth(static_cast<float>(natural.width) * perPixel);
         control_.setHeight(static_cast<float>(natural.height) * perPixel);
         fitting_ = false;
-        placeWidget(control_, box_.get());
+        common_.place();
     }
 
     forms::Control& control_;
     WidgetHandle box_;
     GtkWidget* label_;  // owned by box_
     GObjectPtr<GtkCssProvider> colour_;
-    MouseInput mouse_;
-    ControlPointer pointer_;
+    ControlWidget common_;
     bool fitting_ = false;
 };
 

@@ -1,10 +1,9 @@
 // A single-line text box with the standard sunken frame. What the user types is written back
 // to the control; text the program sets is not echoed back.
 #include "platform/native/control_peers.h"
+#include "platform/native/control_widget.h"
 #include "platform/native/gtk_peer.h"
-#include "platform/native/mouse_input.h"
 #include "platform/native/native_backend.h"
-#include "platform/native/pointer_shapes.h"
 
 namespace platform::native {
 
@@ -15,13 +14,12 @@ class TextBoxPeer : public forms::ControlPeer, public GtkWidgetHolder {
     TextBoxPeer(forms::Control& control, NativeBackend& backend)
         : control_(control),
           entry_(holdWidget(gtk_entry_new())),
-          mouse_(control, entry_.get(), MouseInput::Mode::SharedWithWidget),
-          pointer_(control, entry_.get(), backend.applicationPointer()) {
+          common_(control, entry_.get(), MouseInput::Mode::SharedWithWidget, backend) {
         gtk_entry_set_has_frame(GTK_ENTRY(entry_.get()), TRUE);
         gtk_entry_set_width_chars(GTK_ENTRY(entry_.get()), 0);
         updateText();
         g_signal_connect(entry_.get(), "changed", G_CALLBACK(onChanged), this);
-        placeWidget(control_, entry_.get());
+        common_.place();
     }
 
     ~TextBoxPeer() override { g_signal_handlers_disconnect_by_data(entry_.get(), this); }
@@ -29,21 +27,8 @@ class TextBoxPeer : public forms::ControlPeer, public GtkWidgetHolder {
     GtkWidget* widget() override { return entry_.get(); }
 
     void update(forms::Property what) override {
-        switch (what) {
-            case forms::Property::Geometry:
-            case forms::Property::Visible:
-                placeWidget(control_, entry_.get());
-                break;
-            case forms::Property::Text:
-            case forms::Property::Caption:
-                updateText();
-                break;
-            case forms::Property::MousePointer:
-                pointer_.update();
-                break;
-            default:
-                break;
-        }
+        if (common_.follow(what)) return;
+        if (what == forms::Property::Text || what == forms::Property::Caption) updateText();
     }
 
   private:
@@ -61,8 +46,7 @@ class TextBoxPeer : public forms::ControlPeer, public GtkWidgetHolder {
 
     forms::Control& control_;
     WidgetHandle entry_;
-    MouseInput mouse_;
-    ControlPointer pointer_;
+    ControlWidget common_;
     bool settingText_ = false;
 };
 

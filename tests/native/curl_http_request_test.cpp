@@ -15,6 +15,7 @@
 
 #include "platform/runtime_error.h"
 #include "tests/support/loopback_http_server.h"
+#include "tests/support/process_memory.h"
 
 namespace {
 
@@ -78,20 +79,8 @@ class ScopedEnv {
     std::optional<std::string> previous_;
 };
 
-// The process's peak resident set size in KiB.
-long peakRssKiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
-    }
-    return -1;
-}
-
-// Restarts peak RSS accounting at the current RSS where the kernel allows it.
-void resetPeakRss() {
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
+using test_support::peakRssKiB;
+using test_support::resetPeakRss;
 
 TEST(CurlHttpRequest, ReturnsBodyBytesUnchangedWhateverTheStatus) {
     struct Case {

@@ -14,6 +14,7 @@
 #include "platform/sim/sim_world.h"
 #include "startup/time_text.h"
 #include "tests/support/loopback_http_server.h"
+#include "tests/support/process_memory.h"
 
 namespace varnok {
 namespace {
@@ -86,20 +87,11 @@ TEST_F(CheckNetTest, SilentServerGivesUpAfterTheReceiveTimeOut) {
     EXPECT_LT(seconds, 25.0);
 }
 
-long peakResidentKiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
-    }
-    return -1;
-}
-
 TEST_F(CheckNetTest, HugeBodyWithoutTheTextKeepsMemorySmall) {
     server.setDefaultReply(Reply::generated(50u << 20, 'x'));
-    const long before = peakResidentKiB();
+    const long before = test_support::peakRssKiB();
     EXPECT_EQ(probe(server.baseUrl()), "");
-    const long growth = peakResidentKiB() - before;
+    const long growth = test_support::peakRssKiB() - before;
     std::printf("50 MiB reply: peak memory grew by %ld KiB\n", growth);
     EXPECT_LT(growth, 16 * 1024);
 }
