@@ -27,7 +27,8 @@ class HttpRequest {
     virtual std::vector<std::uint8_t> responseBody() = 0;
 
     // Our own addition to the request object: stop reading the reply once its body holds
-    // `stopWhenFound` or has reached `maxBytes`; the body read so far counts as the reply.
+    // `stopWhenFound` or has reached `maxBytes`; the body up to the end of
+    // the marker (or the first maxBytes) counts as the reply.
     // Call before send(). Without it the whole body is read.
     virtual void limitResponse(std::size_t maxBytes, const std::string& stopWhenFound) = 0;
 };

@@ -354,7 +354,11 @@ std::size_t CurlHttpRequest::storeBody(const char* data, std::size_t length) {
         const std::size_t from = before >= marker_.size() - 1 ? before - (marker_.size() - 1) : 0;
         const std::string_view window(reinterpret_cast<const char*>(body_.data()) + from,
                                       body_.size() - from);
-        if (window.find(marker_) != std::string_view::npos) stoppedByLimit_ = true;
+        if (const auto at = window.find(marker_); at != std::string_view::npos) {
+            // The reply ends with the marker, however the bytes were split into reads.
+            body_.resize(from + at + marker_.size());
+            stoppedByLimit_ = true;
+        }
     }
     if (maxBytes_ > 0 && body_.size() >= maxBytes_) stoppedByLimit_ = true;
 
