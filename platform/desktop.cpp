@@ -104,8 +104,7 @@ LRESULT Desktop::CallWindowProcA(WNDPROC procedure, HWND window, UINT message, W
 
 BOOL Desktop::SystemParametersInfoA(UINT action, UINT uiParam, void* /*pvParam*/, UINT /*winIni*/) {
     if (action != SPI_SETDRAGFULLWINDOWS) return FALSE;
-    dragFullWindows_ = uiParam != 0;
-    backend_.setDragFullWindows(dragFullWindows_);
+    backend_.setDragFullWindows(uiParam != 0);
     return TRUE;
 }
 

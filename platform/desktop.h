@@ -107,7 +107,6 @@ class Desktop {
     std::string title_;
     std::map<HWND, WindowEntry> windows_;
     int screenPointer_ = 0;
-    bool dragFullWindows_ = true;
 };
 
 // The forms layer's own window procedure: runs move and size loops for WM_NCLBUTTONDOWN and

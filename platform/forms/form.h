@@ -32,6 +32,8 @@ class Form : public Control {
     RECT windowRect() const { return rect_; }
 
     WindowState windowState() const { return state_; }
+    // The state a minimized window returns to when the desktop brings it back.
+    WindowState stateBeforeMinimize() const { return stateBeforeMinimize_; }
     // Takes effect before it returns: maximizing asks the window procedure for the bounds.
     void setWindowState(WindowState s);
 

@@ -123,7 +123,6 @@ class FormPeer : public forms::ControlPeer, public GtkWidgetHolder {
     void applyState() {
         const forms::WindowState next = form_.windowState();
         if (next == forms::WindowState::Minimized) {
-            stateBeforeMinimize_ = state_;
             expectIconified_ = true;
             gtk_window_iconify(GTK_WINDOW(window_.get()));
         } else {
@@ -170,12 +169,11 @@ class FormPeer : public forms::ControlPeer, public GtkWidgetHolder {
         if (iconified == expectIconified_) return;
         expectIconified_ = iconified;
         if (iconified && form_.windowState() != forms::WindowState::Minimized) {
-            stateBeforeMinimize_ = form_.windowState();
             state_ = forms::WindowState::Minimized;
             form_.systemChangedState(forms::WindowState::Minimized, form_.windowRect());
         } else if (!iconified && form_.windowState() == forms::WindowState::Minimized) {
-            state_ = stateBeforeMinimize_;
-            form_.systemChangedState(stateBeforeMinimize_, form_.windowRect());
+            state_ = form_.stateBeforeMinimize();
+            form_.systemChangedState(state_, form_.windowRect());
         }
     }
 
@@ -191,7 +189,6 @@ class FormPeer : public forms::ControlPeer, public GtkWidgetHolder {
     ClientArea area_;
     ControlWidget common_;
     forms::WindowState state_;
-    forms::WindowState stateBeforeMinimize_ = forms::WindowState::Normal;
     bool expectIconified_ = false;
     std::optional<RECT> requested_;
     Clock::time_point requestedAt_{};
