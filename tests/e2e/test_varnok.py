@@ -201,6 +201,20 @@ class StartUpTest(VarnokCase):
         ])
 
 
+    def test_statistics_browser_stays_covered_by_the_content_frame(self):
+        self.wait_game_loaded()
+        geo = self.current_main()[1]
+        time.sleep(2)  # let the statistics page repaint a few times first
+        shot = self.stack.screenshot(os.path.join(self.stack.out_dir, "covered.png"))
+        # The statistics browser lies at (152, 544), 33 x 57 pixels, beneath the content frame:
+        # neither its page (white) nor the inner frame's red may show there.
+        area = [shot.pixel(geo[0] + x, geo[1] + y) for y in range(544, 601) for x in range(152, 185)]
+        red = [c for c in area if harness.colour_close(c, (255, 0, 0), 60)]
+        white = [c for c in area if harness.colour_close(c, (255, 255, 255), 30)]
+        self.assertEqual(red, [])
+        self.assertLess(len(white), len(area) // 10)
+
+
 class FallbackTest(VarnokCase):
     """With the primary answering "down", the game comes from the fallback."""
 
